@@ -1,0 +1,48 @@
+// Checks that hold for every walk, whatever the tree and whatever failed in it.
+#ifndef TESTS_CALL_CHECKS_H
+#define TESTS_CALL_CHECKS_H
+
+#include <gtest/gtest.h>
+#include <memreg.h>
+
+#include <set>
+
+// Every open asks for full access with no options; every enumeration asks for index 0
+// with the capacity reset to the whole buffer and nothing but the name; every call goes
+// to the borrowed handle or to one that is open; each handle opened is closed once, and
+// the borrowed one never. Calls before firstCall are the test's own.
+inline void ExpectWellFormedCalls(HKEY borrowed, std::size_t firstCall = 0)
+{
+    std::set<HKEY> open;
+    const std::vector<memreg::Call> &calls = memreg::Calls();
+    for (std::size_t i = firstCall; i < calls.size(); ++i) {
+        const memreg::Call &call = calls[i];
+        SCOPED_TRACE(memreg::Describe(call));
+        bool onOwnHandle = open.count(call.key) == 1;
+        switch (call.function) {
+        case memreg::Function::Open:
+            EXPECT_TRUE(onOwnHandle || call.key == borrowed);
+            EXPECT_EQ(call.options, 0u);
+            EXPECT_EQ(call.access, static_cast<REGSAM>(KEY_ALL_ACCESS));
+            if (call.result == ERROR_SUCCESS)
+                open.insert(call.opened);
+            break;
+        case memreg::Function::Enumerate:
+            EXPECT_TRUE(onOwnHandle);
+            EXPECT_EQ(call.index, 0u);
+            EXPECT_EQ(call.capacity, 260u);
+            EXPECT_TRUE(call.onlyNameAsked);
+            break;
+        case memreg::Function::Delete:
+            EXPECT_TRUE(onOwnHandle || call.key == borrowed);
+            break;
+        case memreg::Function::Close:
+            EXPECT_TRUE(onOwnHandle);
+            open.erase(call.key);
+            break;
+        }
+    }
+    EXPECT_TRUE(open.empty()) << open.size() << " handles left open";
+}
+
+#endif
