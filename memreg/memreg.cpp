@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -11,10 +12,34 @@
 namespace memreg {
 namespace {
 
+int CompareNames(const std::string &a, const std::string &b)
+{
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        int ca = std::toupper(static_cast<unsigned char>(a[i]));
+        int cb = std::toupper(static_cast<unsigned char>(b[i]));
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+struct NameLess {
+    bool operator()(const std::string &a, const std::string &b) const { return CompareNames(a, b) < 0; }
+};
+
+struct Value {
+    DWORD type;
+    std::string data;
+};
+
+const char LinkValueName[] = "SymbolicLinkValue";
+
 struct Key {
     std::string name;
     Key *parent = nullptr;
     std::vector<Key *> subkeys; // in listing order: sorted without regard to case
+    std::map<std::string, Value, NameLess> values;
+    std::string linkTarget; // set for a link, which has no subkeys of its own
     bool deleted = false;
     bool refuseFullAccess = false;
     bool refuseDelete = false;
@@ -22,10 +47,15 @@ struct Key {
     std::map<int, LONG> enumerationFailures; // request number -> code
 };
 
+struct Handle {
+    Key *key;
+    REGSAM access;
+};
+
 struct Registry {
     std::deque<Key> keys; // stable addresses; a deleted key stays so that its open handles see it deleted
     Key *root = nullptr;
-    std::map<uintptr_t, Key *> handles;
+    std::map<uintptr_t, Handle> handles;
     uintptr_t nextHandle = 0x100;
     std::vector<Call> calls;
     std::map<std::size_t, std::function<void()>> beforeCall;
@@ -40,17 +70,6 @@ Registry &State()
         registry.root->name = "HKEY_LOCAL_MACHINE";
     }
     return registry;
-}
-
-int CompareNames(const std::string &a, const std::string &b)
-{
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        int ca = std::toupper(static_cast<unsigned char>(a[i]));
-        int cb = std::toupper(static_cast<unsigned char>(b[i]));
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 Key *FindSubkey(Key *key, const std::string &name)
@@ -79,14 +98,18 @@ std::vector<std::string> Components(const char *path)
     return components;
 }
 
-// Null when any component is missing (or empty, which no key can be named).
-Key *Find(Key *from, const char *path)
+// Follows every link on the way, and the last component's too unless openLink, as the
+// platform does. Null when a component is missing (or empty, which no key can be named),
+// a link dangles, or links chain deeper than the platform would follow.
+Key *Find(Key *from, const char *path, bool openLink, int linksFollowed = 0)
 {
+    std::vector<std::string> components = Components(path);
     Key *key = from;
-    for (const std::string &component : Components(path)) {
-        key = component.empty() ? nullptr : FindSubkey(key, component);
-        if (!key)
-            return nullptr;
+    for (std::size_t i = 0; key && i < components.size(); ++i) {
+        key = components[i].empty() ? nullptr : FindSubkey(key, components[i]);
+        bool last = i + 1 == components.size();
+        if (key && !key->linkTarget.empty() && !(last && openLink))
+            key = linksFollowed < 16 ? Find(State().root, key->linkTarget.c_str(), false, linksFollowed + 1) : nullptr;
     }
     return key;
 }
@@ -114,7 +137,7 @@ Key *Create(Key *from, const std::string &path)
 
 Key *Existing(const std::string &path)
 {
-    Key *key = Find(State().root, path.c_str());
+    Key *key = Find(State().root, path.c_str(), true);
     if (!key)
         throw std::invalid_argument("memreg: no key " + path);
     return key;
@@ -128,16 +151,36 @@ std::string PathOf(const Key *key)
     return path;
 }
 
-Key *FromHandle(HKEY handle)
+const Handle *FromHandle(HKEY handle)
 {
-    if (handle == HKEY_LOCAL_MACHINE)
-        return State().root;
+    static Handle root;
+    if (handle == HKEY_LOCAL_MACHINE) {
+        root = Handle{State().root, KEY_ALL_ACCESS};
+        return &root;
+    }
     auto found = State().handles.find(reinterpret_cast<uintptr_t>(handle));
-    return found == State().handles.end() ? nullptr : found->second;
+    return found == State().handles.end() ? nullptr : &found->second;
 }
 
-// Every registry function starts here: it runs what a test scheduled for this call and
-// gives the record that the function fills in and finishes with Log.
+Key *KeyOf(HKEY handle)
+{
+    const Handle *found = FromHandle(handle);
+    return found ? found->key : nullptr;
+}
+
+void Remove(Key *key)
+{
+    std::vector<Key *> &siblings = key->parent->subkeys;
+    for (auto at = siblings.begin(); at != siblings.end(); ++at)
+        if (*at == key) {
+            siblings.erase(at);
+            break;
+        }
+    key->deleted = true;
+}
+
+// Every function starts here: it runs what a test scheduled for this call and gives the
+// record that the function fills in and finishes with Log.
 Call Begin(Function function, HKEY handle)
 {
     Registry &registry = State();
@@ -150,7 +193,7 @@ Call Begin(Function function, HKEY handle)
     Call call{};
     call.function = function;
     call.key = handle;
-    Key *key = FromHandle(handle);
+    Key *key = KeyOf(handle);
     call.keyPath = key ? PathOf(key) : "?";
     return call;
 }
@@ -162,32 +205,54 @@ LONG Log(Call &call, LONG result)
     return result;
 }
 
-void Collect(const Key *key, std::vector<std::string> &paths)
+void Collect(const Key *key, std::vector<std::string> &lines)
 {
-    paths.push_back(PathOf(key));
+    std::string path = PathOf(key);
+    if (!key->linkTarget.empty()) {
+        lines.push_back(path + " -> " + key->linkTarget);
+        return;
+    }
+    lines.push_back(path);
+    for (const auto &value : key->values)
+        lines.push_back(path + " : " + value.first + " = " + value.second.data);
     for (const Key *subkey : key->subkeys)
-        Collect(subkey, paths);
+        Collect(subkey, lines);
 }
 
 } // namespace
 
 void Reset()
 {
-    Registry &registry = State();
-    registry = Registry();
+    State() = Registry();
     State();
 }
 
 void AddKey(const std::string &path) { Create(State().root, path); }
 
-bool KeyExists(const std::string &path) { return Find(State().root, path.c_str()) != nullptr; }
+void AddLink(const std::string &path, const std::string &target)
+{
+    if (target.empty())
+        throw std::invalid_argument("memreg: a link needs a target");
+    Key *link = Create(State().root, path);
+    if (!link->subkeys.empty())
+        throw std::invalid_argument("memreg: a link has no subkeys: " + path);
+    link->linkTarget = target;
+    link->values[LinkValueName] = Value{REG_LINK, target};
+}
+
+void SetValue(const std::string &path, const std::string &name, const std::string &data)
+{
+    Existing(path)->values[name] = Value{REG_SZ, data};
+}
+
+bool KeyExists(const std::string &path) { return Find(State().root, path.c_str(), true) != nullptr; }
 
 std::vector<std::string> Tree(const std::string &path)
 {
-    std::vector<std::string> paths;
-    if (const Key *key = Find(State().root, path.c_str()))
-        Collect(key, paths);
-    return paths;
+    std::vector<std::string> lines;
+    if (const Key *key = Find(State().root, path.c_str(), true))
+        Collect(key, lines);
+    return lines;
 }
 
 void RefuseFullAccess(const std::string &path) { Existing(path)->refuseFullAccess = true; }
@@ -222,6 +287,14 @@ std::string Describe(const Call &call)
     case Function::Delete:
         text = "Delete(" + call.keyPath + ", " + call.name + ")";
         break;
+    case Function::Query:
+        text = "Query(" + call.keyPath + ", " + call.name + ")";
+        break;
+    case Function::DeleteThroughHandle: {
+        char status[16];
+        std::snprintf(status, sizeof status, "0x%08X", static_cast<unsigned>(call.result));
+        return "NtDeleteKey(" + call.keyPath + ") = " + status;
+    }
     case Function::Close:
         text = "Close(" + call.keyPath + ")";
         break;
@@ -242,12 +315,14 @@ extern "C" LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSA
     call.name = lpSubKey ? lpSubKey : "";
     call.options = ulOptions;
     call.access = samDesired;
-    Key *parent = FromHandle(hKey);
-    if (!parent || !phkResult)
-        return Log(call, parent ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+    Key *parent = KeyOf(hKey);
+    if (!parent)
+        return Log(call, ERROR_INVALID_HANDLE);
+    if (!phkResult || (ulOptions & ~static_cast<DWORD>(REG_OPTION_OPEN_LINK)))
+        return Log(call, ERROR_INVALID_PARAMETER);
     if (parent->deleted)
         return Log(call, ERROR_KEY_DELETED);
-    Key *key = Find(parent, lpSubKey);
+    Key *key = Find(parent, lpSubKey, ulOptions & REG_OPTION_OPEN_LINK);
     if (!key)
         return Log(call, ERROR_FILE_NOT_FOUND);
     if (key->refuseFullAccess && (samDesired & ~static_cast<REGSAM>(KEY_READ)))
@@ -255,7 +330,7 @@ extern "C" LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSA
     Registry &registry = State();
     uintptr_t handle = registry.nextHandle;
     registry.nextHandle += 4; // never reused, so that a handle used after its close is caught
-    registry.handles[handle] = key;
+    registry.handles[handle] = Handle{key, samDesired};
     *phkResult = call.opened = reinterpret_cast<HKEY>(handle);
     return Log(call, ERROR_SUCCESS);
 }
@@ -267,7 +342,7 @@ extern "C" LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lp
     call.index = dwIndex;
     call.capacity = lpcchName ? *lpcchName : 0;
     call.onlyNameAsked = !lpReserved && !lpClass && !lpcchClass && !lpftLastWriteTime;
-    Key *key = FromHandle(hKey);
+    Key *key = KeyOf(hKey);
     if (!key)
         return Log(call, ERROR_INVALID_HANDLE);
     if (!lpName || !lpcchName || lpReserved)
@@ -292,26 +367,52 @@ extern "C" LONG RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey)
 {
     Call call = Begin(Function::Delete, hKey);
     call.name = lpSubKey ? lpSubKey : "";
-    Key *parent = FromHandle(hKey);
+    Key *parent = KeyOf(hKey);
     if (!parent)
         return Log(call, ERROR_INVALID_HANDLE);
     if (!lpSubKey)
         return Log(call, ERROR_INVALID_PARAMETER);
     if (parent->deleted)
         return Log(call, ERROR_KEY_DELETED);
-    Key *key = Find(parent, lpSubKey);
+    // Like the platform's, this delete opens the key by name and so follows a link.
+    Key *key = Find(parent, lpSubKey, false);
     if (!key)
         return Log(call, ERROR_FILE_NOT_FOUND);
     // As on Windows NT, a key that still has subkeys is not deleted; neither is the root.
     if (key == State().root || key->refuseDelete || !key->subkeys.empty())
         return Log(call, ERROR_ACCESS_DENIED);
-    std::vector<Key *> &siblings = key->parent->subkeys;
-    for (auto at = siblings.begin(); at != siblings.end(); ++at)
-        if (*at == key) {
-            siblings.erase(at);
-            break;
-        }
-    key->deleted = true;
+    Remove(key);
+    return Log(call, ERROR_SUCCESS);
+}
+
+extern "C" LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                                 LPDWORD lpcbData)
+{
+    Call call = Begin(Function::Query, hKey);
+    call.name = lpValueName ? lpValueName : "";
+    call.onlyPresenceAsked = !lpType && !lpData && !lpcbData;
+    Key *key = KeyOf(hKey);
+    if (!key)
+        return Log(call, ERROR_INVALID_HANDLE);
+    if (lpReserved || (lpData && !lpcbData))
+        return Log(call, ERROR_INVALID_PARAMETER);
+    if (key->deleted)
+        return Log(call, ERROR_KEY_DELETED);
+    auto found = key->values.find(call.name);
+    if (found == key->values.end())
+        return Log(call, ERROR_FILE_NOT_FOUND);
+    const Value &value = found->second;
+    DWORD size = static_cast<DWORD>(value.data.size() + 1);
+    if (lpType)
+        *lpType = value.type;
+    if (lpData && *lpcbData < size) {
+        *lpcbData = size;
+        return Log(call, ERROR_MORE_DATA);
+    }
+    if (lpData)
+        std::memcpy(lpData, value.data.c_str(), size);
+    if (lpcbData)
+        *lpcbData = size;
     return Log(call, ERROR_SUCCESS);
 }
 
@@ -323,4 +424,37 @@ extern "C" LONG RegCloseKey(HKEY hKey)
     if (State().handles.erase(reinterpret_cast<uintptr_t>(hKey)) == 0)
         return Log(call, ERROR_INVALID_HANDLE);
     return Log(call, ERROR_SUCCESS);
+}
+
+extern "C" LONG NtDeleteKey(HANDLE key)
+{
+    HKEY hKey = static_cast<HKEY>(key);
+    Call call = Begin(Function::DeleteThroughHandle, hKey);
+    const Handle *handle = hKey == HKEY_LOCAL_MACHINE ? nullptr : FromHandle(hKey);
+    if (!handle)
+        return Log(call, StatusInvalidHandle);
+    if (!(handle->access & DELETE) || handle->key->refuseDelete)
+        return Log(call, StatusAccessDenied);
+    if (handle->key->deleted)
+        return Log(call, StatusKeyDeleted);
+    if (!handle->key->subkeys.empty())
+        return Log(call, StatusCannotDelete);
+    Remove(handle->key);
+    return Log(call, 0);
+}
+
+// The one module there is; only its address is used.
+struct MemRegModule {
+} Ntdll;
+
+extern "C" HMODULE GetModuleHandleA(LPCSTR lpModuleName)
+{
+    return lpModuleName && CompareNames(lpModuleName, "ntdll.dll") == 0 ? &Ntdll : nullptr;
+}
+
+extern "C" FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName)
+{
+    if (hModule != &Ntdll || !lpProcName || std::strcmp(lpProcName, "NtDeleteKey") != 0)
+        return nullptr;
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)(void)>(&NtDeleteKey));
 }
