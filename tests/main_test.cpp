@@ -1,4 +1,5 @@
 #include "call_checks.h"
+#include "scenarios.h"
 #include "stdout_capture.h"
 
 #include <functional>
@@ -89,13 +90,9 @@ TEST_P(MainTest, WritesTheLineOnlyForArgumentsRemovesTheKeyWhenEmptiedAndReturns
 
 INSTANTIATE_TEST_SUITE_P(Table, MainTest, ::testing::Combine(::testing::ValuesIn(States), ::testing::ValuesIn(CommandLines)),
                          [](const auto &info) {
-                             std::string name = std::string(std::get<0>(info.param).what) + "_" +
-                                                std::to_string(std::get<1>(info.param).size()) + "_arguments_" +
-                                                std::to_string(info.index);
-                             for (char &c : name)
-                                 if (!isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
+                             return TestName(std::string(std::get<0>(info.param).what) + " " +
+                                             std::to_string(std::get<1>(info.param).size()) + " arguments " +
+                                             std::to_string(info.index));
                          });
 
 } // namespace

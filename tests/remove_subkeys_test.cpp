@@ -1,6 +1,7 @@
 #include "remove_subkeys.h"
 
 #include "call_checks.h"
+#include "scenarios.h"
 
 #include <functional>
 #include <string>
@@ -53,6 +54,8 @@ TEST(RemoveSubKeys, DeletesEachSubkeyAfterItsOwnInListingOrderAndKeepsTheKey)
 TEST(RemoveSubKeys, TalksToTheRegistryInThisOrder)
 {
     Plant({"a"});
+    memreg::AddKey("Software\\Victim");
+    memreg::AddLink(Target + "\\lnk", "Software\\Victim");
 
     EXPECT_EQ(RemoveSubKeys(HKEY_LOCAL_MACHINE, Target.c_str()), 1);
 
@@ -64,8 +67,16 @@ TEST(RemoveSubKeys, TalksToTheRegistryInThisOrder)
                          "Enumerate(Software\\SirCam, 0) = 0 a",
                          "Open(Software\\SirCam, a) = 0",
                          "Enumerate(Software\\SirCam\\a, 0) = 259",
+                         "Query(Software\\SirCam\\a, SymbolicLinkValue) = 2",
                          "Close(Software\\SirCam\\a) = 0",
                          "Delete(Software\\SirCam, a) = 0",
+                         "Enumerate(Software\\SirCam, 0) = 0 lnk",
+                         "Open(Software\\SirCam, lnk) = 0",
+                         "Enumerate(Software\\SirCam\\lnk, 0) = 259",
+                         "Query(Software\\SirCam\\lnk, SymbolicLinkValue) = 0",
+                         "NtDeleteKey(Software\\SirCam\\lnk) = 0x00000000",
+                         "Close(Software\\SirCam\\lnk) = 0",
+                         "Delete(Software\\SirCam, lnk) = 2",
                          "Enumerate(Software\\SirCam, 0) = 259",
                          "Close(Software\\SirCam) = 0",
                      }));
@@ -159,11 +170,8 @@ TEST_P(RemoveSubKeysScenario, EndsAsExpected)
 INSTANTIATE_TEST_SUITE_P(Table, RemoveSubKeysScenario,
                          ::testing::Combine(::testing::ValuesIn(Scenarios), ::testing::Bool()),
                          [](const auto &info) {
-                             std::string name = std::get<0>(info.param).what;
-                             for (char &c : name)
-                                 if (!isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name + (std::get<1>(info.param) ? "_from_root" : "_from_handle");
+                             return TestName(std::get<0>(info.param).what) +
+                                    (std::get<1>(info.param) ? "_from_root" : "_from_handle");
                          });
 
 } // namespace
