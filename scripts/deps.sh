@@ -1,28 +1,25 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on a Debian machine, and nothing when it is all there.
-# Usage: scripts/deps.sh [native|windows]   (default: windows, which includes native)
+# Installs what building and testing need on a Debian machine, and does nothing when it
+# is all there. As root it installs; otherwise it names what is missing and fails.
 set -euo pipefail
-want=${1:-windows}
 
-packages=(cmake g++ make libgtest-dev)
-if [[ $want == windows ]]; then
-  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-             wine wine32:i386 wine64)
-fi
+packages=(cmake make g++ libgtest-dev googletest
+          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+          wine wine32:i386 wine64)
 
 missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$package")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+(( ${#missing[@]} == 0 )) && exit 0
 
 if (( EUID != 0 )); then
-  echo "missing packages: ${missing[*]}; run this script as root to install them" >&2
+  echo "deps.sh: missing packages: ${missing[*]}; run scripts/deps.sh as root to install them" >&2
   exit 1
 fi
-if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
-fi
+echo "deps.sh: installing ${missing[*]}"
+# Wine's 32-bit half comes from the i386 architecture.
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
