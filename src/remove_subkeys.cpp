@@ -7,14 +7,25 @@ typedef LONG (WINAPI *NtDeleteKeyFunction)(HANDLE key);
 // Deleting it by name would delete the target instead, so a link is deleted through its
 // own handle, which REG_OPTION_OPEN_LINK made the link itself. A plain key that happens
 // to hold such a value goes the same way, which its caller's delete would have done.
-static void DeleteIfLink(HKEY key)
+// Returns 0 only for a link that is still there.
+static int DeleteIfLink(HKEY key)
 {
     if (RegQueryValueExA(key, "SymbolicLinkValue", NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
-        return;
+        return 1;
     NtDeleteKeyFunction ntDeleteKey =
         (NtDeleteKeyFunction)(void (*)(void))GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey");
-    if (ntDeleteKey)
-        ntDeleteKey(key);
+    return ntDeleteKey && ntDeleteKey(key) == 0;
+}
+
+// Whether name is no longer there at all, not even as a link. Anything but a plain
+// "not found" counts as still there, so that a walk never goes round the same name twice.
+static int SubKeyGone(HKEY key, const char *name)
+{
+    HKEY subKey;
+    LONG result = RegOpenKeyExA(key, name, REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &subKey);
+    if (result == ERROR_SUCCESS)
+        RegCloseKey(subKey);
+    return result == ERROR_FILE_NOT_FOUND;
 }
 
 int RemoveSubKeys(HKEY parent, const char *subKeyPath)
@@ -29,17 +40,23 @@ int RemoveSubKeys(HKEY parent, const char *subKeyPath)
     DWORD nameCapacity = sizeof name;
     LONG result = RegEnumKeyExA(key, 0, name, &nameCapacity, NULL, NULL, NULL, NULL);
     if (result != ERROR_SUCCESS) {
-        DeleteIfLink(key);
+        int done = DeleteIfLink(key);
         RegCloseKey(key);
-        return 1;
+        return done;
     }
 
     do {
-        // The nested result is not needed: a subkey left non-empty makes this delete fail,
-        // and a link that the nested call removed is no longer there to be found.
-        RemoveSubKeys(key, name);
+        // A subkey is deleted by name only once its own walk has vouched for it: a walk
+        // that could not open it proves nothing, and the delete would follow a link. A
+        // link that the walk removed as itself leaves nothing here to find.
+        if (!RemoveSubKeys(key, name)) {
+            RegCloseKey(key);
+            return 0;
+        }
         result = RegDeleteKeyA(key, name);
-        if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
+        if (result == ERROR_FILE_NOT_FOUND && SubKeyGone(key, name))
+            result = ERROR_SUCCESS;
+        if (result != ERROR_SUCCESS) {
             RegCloseKey(key);
             return 0;
         }

@@ -77,6 +77,7 @@ TEST(RemoveSubKeys, TalksToTheRegistryInThisOrder)
                          "NtDeleteKey(Software\\SirCam\\lnk) = 0x00000000",
                          "Close(Software\\SirCam\\lnk) = 0",
                          "Delete(Software\\SirCam, lnk) = 2",
+                         "Open(Software\\SirCam, lnk) = 2",
                          "Enumerate(Software\\SirCam, 0) = 259",
                          "Close(Software\\SirCam) = 0",
                      }));
@@ -112,10 +113,10 @@ const Scenario Scenarios[] = {
      {"", "a", "a\\x"}},
     {"second of three subkeys refuses deletion", {"a\\x", "b\\x", "c\\x"},
      [] { memreg::RefuseDelete(Target + "\\b"); }, 0, {"", "b", "c", "c\\x"}},
-    {"subkey two levels down refuses deletion, so its parent stays", {"a\\b", "z"},
+    {"subkey two levels down refuses deletion, so its parent and the rest stay", {"a\\b", "z"},
      [] { memreg::RefuseDelete(Target + "\\a\\b"); }, 0, {"", "a", "a\\b", "z"}},
-    {"nested walk fails on an empty subkey, whose delete then decides", {"a", "b"},
-     [] { memreg::RefuseFullAccess(Target + "\\a"); }, 1, {""}},
+    {"subkey not openable with full access is left, as its name may be a link", {"a", "b"},
+     [] { memreg::RefuseFullAccess(Target + "\\a"); }, 0, {"", "a", "b"}},
     {"first enumeration fails: taken as no subkeys", {"a"},
      [] { memreg::FailEnumeration(Target, 1, ERROR_ACCESS_DENIED); }, 1, {"", "a"}},
     {"first enumeration of a subkey fails, so its delete fails", {"a\\x", "b"},
@@ -127,6 +128,18 @@ const Scenario Scenarios[] = {
     {"name of 259 characters fits", {"a", Name259 + "\\x"}, [] {}, 1, {""}},
     {"name of 260 characters at the first request", {Name260}, [] {}, 1, {"", Name260}},
     {"name of 260 characters at a later request", {"a", Name260}, [] {}, 0, {"", Name260}},
+    {"link that cannot be removed as itself ends the walk, its target untouched", {"a", "lnk"},
+     [] {
+         memreg::AddLink(Target + "\\lnk", Bystander);
+         memreg::RefuseDelete(Target + "\\lnk");
+     },
+     0, {"", "lnk -> " + Bystander}},
+    {"dangling link that cannot be removed ends the walk rather than repeat it", {"a", "lnk"},
+     [] {
+         memreg::AddLink(Target + "\\lnk", "Software\\Nowhere");
+         memreg::RefuseDelete(Target + "\\lnk");
+     },
+     0, {"", "lnk -> Software\\Nowhere"}},
     {"keys added while their parents are walked", {"a"},
      [] {
          // Call 3 is the first enumeration of a; call 11 the target's next one, once a is gone.

@@ -20,7 +20,11 @@ struct Node {
     bool refuseOpen = false;
     bool refuseDelete = false;
     std::map<int, LONG> failingRequests;
+    std::string linkTarget; // a link has no subkeys, and nothing scripted of its own
 };
+
+// Keys outside the walk for links to point to, one with subkeys and one without.
+const char *const LinkTargets[] = {"Software\\Victim", "Software\\Victim\\leaf"};
 
 std::string Upper(std::string name)
 {
@@ -39,20 +43,27 @@ void Generate(Node &node, int depth, std::mt19937 &random)
     node.refuseDelete = chance(8);
     if (chance(10))
         node.failingRequests[1 + static_cast<int>(random() % 3)] = Codes[random() % 4];
-    if (depth == 0)
+    if (depth == 0) {
+        if (chance(15))
+            node = Node{node.name, {}, false, false, {}, LinkTargets[random() % 2]};
         return;
+    }
     std::vector<std::string> names(std::begin(Names), std::end(Names));
     std::shuffle(names.begin(), names.end(), random);
     names.resize(random() % 4);
     std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) { return Upper(a) < Upper(b); });
     for (const std::string &name : names) {
-        node.children.push_back(Node{name, {}, false, false, {}});
+        node.children.push_back(Node{name, {}, false, false, {}, ""});
         Generate(node.children.back(), depth - 1, random);
     }
 }
 
 void Plant(const Node &node, const std::string &path)
 {
+    if (!node.linkTarget.empty()) {
+        memreg::AddLink(path, node.linkTarget);
+        return;
+    }
     memreg::AddKey(path);
     if (node.refuseOpen)
         memreg::RefuseFullAccess(path);
@@ -66,6 +77,10 @@ void Plant(const Node &node, const std::string &path)
 
 void Flatten(const Node &node, const std::string &path, std::vector<std::string> &paths)
 {
+    if (!node.linkTarget.empty()) {
+        paths.push_back(path + " -> " + node.linkTarget);
+        return;
+    }
     paths.push_back(path);
     for (const Node &child : node.children)
         Flatten(child, path + "\\" + child.name, paths);
@@ -73,8 +88,10 @@ void Flatten(const Node &node, const std::string &path, std::vector<std::string>
 
 // The walk's rules: a key that cannot be opened is left; every request asks for the first
 // subkey; a first request that gives no name ends the walk as done; each named subkey is
-// walked, then deleted, which fails while it is protected or still has subkeys; a later
-// request that fails for any reason but the end of the list ends the walk as failed.
+// walked and, if that walk was done, deleted, which fails while the subkey is protected
+// or still has subkeys; any failure ends the walk as failed, and so does a later
+// request that fails for any reason but the end of the list. A link is a key without
+// subkeys like any other, and is gone once walked.
 int ModelWalk(Node &node)
 {
     if (node.refuseOpen)
@@ -90,8 +107,7 @@ int ModelWalk(Node &node)
         return 1;
     for (;;) {
         Node &first = node.children.front();
-        ModelWalk(first);
-        if (first.refuseDelete || !first.children.empty())
+        if (!ModelWalk(first) || first.refuseDelete || !first.children.empty())
             return 0;
         node.children.erase(node.children.begin());
         LONG result = request();
@@ -108,11 +124,13 @@ TEST(RemoveSubKeysProperty, AgreesWithTheModelOnRandomTrees)
         unsigned seed = baseSeed + trial;
         SCOPED_TRACE("seed " + std::to_string(seed) + " (rerun with WALK_SEED=" + std::to_string(seed) + ")");
         std::mt19937 random(seed);
-        Node root{"SirCam", {}, false, false, {}};
+        Node root{"SirCam", {}, false, false, {}, ""};
         Generate(root, 1 + static_cast<int>(random() % 4), random);
 
         memreg::Reset();
-        memreg::AddKey("Software\\Other");
+        memreg::AddKey("Software\\Victim\\leaf");
+        memreg::SetValue("Software\\Victim\\leaf", "kept", "yes");
+        const std::vector<std::string> outside = memreg::Tree("Software\\Victim");
         Plant(root, target);
         int result = RemoveSubKeys(HKEY_LOCAL_MACHINE, target.c_str());
 
@@ -121,7 +139,7 @@ TEST(RemoveSubKeysProperty, AgreesWithTheModelOnRandomTrees)
         Flatten(root, target, expectedLeft);
         EXPECT_EQ(result, expected);
         EXPECT_EQ(memreg::Tree(target), expectedLeft);
-        EXPECT_TRUE(memreg::KeyExists("Software\\Other"));
+        EXPECT_EQ(memreg::Tree("Software\\Victim"), outside);
         ExpectWellFormedCalls(HKEY_LOCAL_MACHINE);
         EXPECT_EQ(memreg::OpenHandles(), 0u);
         if (HasFailure())

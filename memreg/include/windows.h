@@ -36,6 +36,7 @@ typedef struct _FILETIME {
 
 #define KEY_ALL_ACCESS 0xF003F
 #define KEY_READ 0x20019
+#define KEY_QUERY_VALUE 0x0001
 #define DELETE 0x10000
 
 #define REG_OPTION_OPEN_LINK 0x8
