@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on a Debian machine, and does nothing when it
-# is all there. As root it installs; otherwise it names what is missing and fails.
+# Installs what building and testing need on a Debian machine, and any packages named
+# as arguments, and does nothing when it is all there. As root it installs; otherwise it
+# names what is missing and fails.
 set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev googletest
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          wine wine32:i386 wine64)
+          wine wine32:i386 wine64 "$@")
 
 missing=()
 for package in "${packages[@]}"; do

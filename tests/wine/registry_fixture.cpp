@@ -124,6 +124,22 @@ LONG RemoveBelow(HKEY parent, const std::string &name)
     return status;
 }
 
+// Each level relative to the one above, so that a large tree costs one create per key.
+LONG PlantBelow(HKEY key, int width, int depth)
+{
+    LONG status = ERROR_SUCCESS;
+    for (int i = 0; status == ERROR_SUCCESS && depth > 0 && i < width; ++i) {
+        HKEY subkey;
+        std::string name = "k" + std::to_string(i);
+        status = RegCreateKeyExA(key, name.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &subkey, NULL);
+        if (status == ERROR_SUCCESS) {
+            status = PlantBelow(subkey, width, depth - 1);
+            RegCloseKey(subkey);
+        }
+    }
+    return status;
+}
+
 void Dump(HKEY key, const std::string &path, std::vector<std::string> &lines)
 {
     std::string target;
@@ -215,9 +231,12 @@ LONG DenyFullAccess(const std::string &path)
 
 LONG PlantTree(const std::string &path, int width, int depth)
 {
-    LONG status = PlantKey(path);
-    for (int i = 0; status == ERROR_SUCCESS && depth > 0 && i < width; ++i)
-        status = PlantTree(path + "\\k" + std::to_string(i), width, depth - 1);
+    HKEY key;
+    LONG status = Create(path, 0, &key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    status = PlantBelow(key, width, depth);
+    RegCloseKey(key);
     return status;
 }
 
