@@ -2,6 +2,7 @@
 // on a tree built fresh for it, the contenders take turns round by round so that drift
 // of a shared machine weighs on all of them alike, and each round gives one ratio.
 //   bench_runner OURS PEER EMPTY EMPTY_WITH_RESOURCES RUNS_CSV SUMMARY_CSV
+#include "process.h"
 #include "registry_fixture.h"
 
 #include <algorithm>
@@ -17,19 +18,13 @@ const char Target[] = "Software\\SirCam";
 // Runs a command line with no output and gives its wall time in seconds.
 double Time(const std::string &commandLine)
 {
-    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = nul;
-    startup.hStdError = nul;
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, NULL, TRUE};
+    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0, NULL);
     PROCESS_INFORMATION process;
-    std::string line = commandLine;
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
+    if (!StartWithOutput(commandLine, nul, &process)) {
         std::fprintf(stderr, "bench: cannot start %s: %lu\n", commandLine.c_str(), GetLastError());
         std::exit(1);
     }

@@ -1,5 +1,6 @@
 // The real program, run as a process on Wine's registry: each scenario plants its keys
 // through the platform's API, runs the program and reads back what it left.
+#include "process.h"
 #include "registry_fixture.h"
 #include "scenarios.h"
 
@@ -32,14 +33,8 @@ Outcome RunProgram(const std::string &program, const std::vector<std::string> &a
         return outcome;
     }
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
     PROCESS_INFORMATION process;
-    BOOL started = CreateProcessA(program.c_str(), &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process);
+    BOOL started = StartWithOutput(commandLine, writeEnd, &process);
     CloseHandle(writeEnd);
     if (!started) {
         ADD_FAILURE() << "CreateProcess " << commandLine << ": " << GetLastError();
