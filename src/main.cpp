@@ -14,7 +14,8 @@ int main(int argc, char *argv[], char *envp[])
     if (argc != 1)
         printf(DescriptionLine);
 
-    // Deleting the key by name while subkeys remain would fail anyway; only an emptied key is tried.
+    // Only a key that the walk emptied (or removed, being a link) is deleted by name: any
+    // other delete would fail on the subkeys left, or follow a link to what it points to.
     if (RemoveSubKeys(HKEY_LOCAL_MACHINE, TargetKeyPath))
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, TargetKeyPath);
     return 0;

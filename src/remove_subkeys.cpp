@@ -39,6 +39,8 @@ int RemoveSubKeys(HKEY parent, const char *subKeyPath)
     char name[260];
     DWORD nameCapacity = sizeof name;
     LONG result = RegEnumKeyExA(key, 0, name, &nameCapacity, NULL, NULL, NULL, NULL);
+    // A first request that names nothing, for whatever reason, leaves the key to the
+    // caller's delete, which fails while subkeys remain.
     if (result != ERROR_SUCCESS) {
         int done = DeleteIfLink(key);
         RegCloseKey(key);
