@@ -25,19 +25,18 @@ enum class Function { Open, Enumerate, Delete, Query, DeleteThroughHandle, Close
 
 struct Call {
     Function function;
-    HKEY key;            // the handle passed in
-    std::string keyPath; // the key behind that handle ("" for the root, "?" for a bad handle)
-    std::string name;    // Open and Delete: the path asked for; Enumerate: the name given back; Query: the value
-    DWORD index;         // Enumerate
-    DWORD capacity;      // Enumerate: the capacity passed in
-    bool onlyNameAsked;  // Enumerate: reserved, class, class length and time all null
-    DWORD options;       // Open
-    REGSAM access;       // Open
+    HKEY key;               // the handle passed in
+    std::string keyPath;    // the key behind that handle ("" for the root, "?" for a bad handle)
+    std::string name;       // Open, Delete: the path asked for; Enumerate: the name given back; Query: the value
+    DWORD index;            // Enumerate
+    DWORD capacity;         // Enumerate: the capacity passed in
+    bool onlyNameAsked;     // Enumerate: reserved, class, class length and time all null
+    DWORD options;          // Open
+    REGSAM access;          // Open
     bool onlyPresenceAsked; // Query: type, data and size all null
-    HKEY opened;         // Open: the handle given back, if any
-    LONG result;         // for DeleteThroughHandle (NtDeleteKey), an NTSTATUS
+    HKEY opened;            // Open: the handle given back, if any
+    LONG result;            // for DeleteThroughHandle (NtDeleteKey), an NTSTATUS
 };
-
 
 // Empties the registry but for HKEY_LOCAL_MACHINE, forgets every handle, script and call.
 void Reset();
