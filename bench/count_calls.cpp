@@ -1,12 +1,12 @@
 // Counts, exactly, the registry calls the cleanup makes per key for each benchmark shape,
 // by running the program's own main against the in-memory registry and reading its log.
+#include "call_main.h"
+
 #include <memreg.h>
 
 #include <cstdio>
 #include <map>
 #include <string>
-
-int SirCamCleanupMain(int argc, char *argv[], char *envp[]);
 
 namespace {
 
@@ -32,9 +32,8 @@ int main()
         memreg::Reset();
         Plant("Software\\SirCam", shape.width, shape.depth);
         std::size_t keys = memreg::Tree("Software\\SirCam").size();
-        char program[] = "sircam_cleanup.exe";
-        char *argv[] = {program, nullptr};
-        SirCamCleanupMain(1, argv, argv + 1);
+        char *envp[] = {nullptr};
+        CallMain({}, envp);
 
         std::map<memreg::Function, std::size_t> byFunction;
         for (const memreg::Call &call : memreg::Calls())

@@ -1,13 +1,11 @@
 #include "call_checks.h"
+#include "call_main.h"
 #include "scenarios.h"
 #include "stdout_capture.h"
 
 #include <functional>
 #include <string>
 #include <vector>
-
-// The program's own main, compiled under this name for the tests.
-int SirCamCleanupMain(int argc, char *argv[], char *envp[]);
 
 namespace {
 
@@ -57,12 +55,6 @@ TEST_P(MainTest, WritesTheLineOnlyForArgumentsRemovesTheKeyWhenEmptiedAndReturns
     memreg::Reset();
     state.plant();
 
-    std::vector<std::string> words = {"sircam_cleanup.exe"};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char *> argv;
-    for (std::string &word : words)
-        argv.push_back(&word[0]);
-    argv.push_back(nullptr);
     char environment[] = "PATH=C:\\Windows";
     char *envp[] = {environment, nullptr};
 
@@ -72,7 +64,7 @@ TEST_P(MainTest, WritesTheLineOnlyForArgumentsRemovesTheKeyWhenEmptiedAndReturns
     {
         StdoutCapture capture;
         memreg::BeforeCall(0, [&] { writtenBeforeRegistry = capture.Text(); });
-        status = SirCamCleanupMain(static_cast<int>(words.size()), argv.data(), envp);
+        status = CallMain(arguments, envp);
         EXPECT_EQ(capture.Text(), expectedOutput);
     }
 

@@ -1,12 +1,11 @@
 // The end-to-end table against the in-memory registry: the program's own main, run on a
 // registry planted by each scenario, judged by its output, status and what is left.
+#include "call_main.h"
 #include "scenarios.h"
 #include "stdout_capture.h"
 
 #include <gtest/gtest.h>
 #include <memreg.h>
-
-int SirCamCleanupMain(int argc, char *argv[], char *envp[]);
 
 namespace {
 
@@ -38,18 +37,12 @@ TEST_P(InMemoryScenario, LeavesWhatItShould)
     for (const Step &step : scenario.setup)
         Apply(step);
 
-    std::vector<std::string> words = {"sircam_cleanup.exe"};
-    words.insert(words.end(), scenario.arguments.begin(), scenario.arguments.end());
-    std::vector<char *> argv;
-    for (std::string &word : words)
-        argv.push_back(&word[0]);
-    argv.push_back(nullptr);
     char *envp[] = {nullptr};
     std::string output;
     int status;
     {
         StdoutCapture capture;
-        status = SirCamCleanupMain(static_cast<int>(words.size()), argv.data(), envp);
+        status = CallMain(scenario.arguments, envp);
         output = capture.Text();
     }
 
